@@ -7,6 +7,9 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+// Mesa's gl.h claims GL 1.3, so glext.h leaves this one pointer type out.
+typedef void(APIENTRYP KelvoClientActiveTextureProc)(GLenum texture);
+
 // The 42 entry points, in load order: X(name, pointer type).
 #define KELVO_GL_ENTRY_POINTS(X)                                                                   \
     X(glTexImage3D, PFNGLTEXIMAGE3DPROC)                                                           \
@@ -50,7 +53,7 @@
     X(glDeleteBuffers, PFNGLDELETEBUFFERSPROC)                                                     \
     X(glBindBuffer, PFNGLBINDBUFFERPROC)                                                           \
     X(glBufferData, PFNGLBUFFERDATAPROC)                                                           \
-    X(glClientActiveTexture, PFNGLCLIENTACTIVETEXTUREPROC)
+    X(glClientActiveTexture, KelvoClientActiveTextureProc)
 
 namespace Extensions
 {

@@ -115,17 +115,7 @@ namespace Zemb
             return made;
         }
 
-        void Release()
-        {
-            if (buffer == nullptr)
-                return;
-            if (--buffer->refCount == 0)
-            {
-                delete[] buffer->characters;
-                delete buffer;
-            }
-            buffer = nullptr;
-        }
+        void Release();
 
         StringBuffer* buffer;
     };
