@@ -70,28 +70,33 @@ void VrelSucks::Release()
     skybox = nullptr;
 }
 
-void VrelSucks::BuildCamera(Matrix4& viewRotation, Matrix4& view)
+void VrelSucks::CameraMatrices(const Eye& eye, Matrix4& viewRotation, Matrix4& view)
 {
     viewRotation.SetIdentity();
-    viewRotation = viewRotation.Rotate(Sync::GetValue("EyeYaw"), Vector3{0.0f, 1.0f, 0.0f});
-    viewRotation = viewRotation.Rotate(Sync::GetValue("EyePitch"), Vector3{1.0f, 0.0f, 0.0f});
-    viewRotation = viewRotation.Rotate(Sync::GetValue("EyeRoll"), Vector3{0.0f, 0.0f, 1.0f});
+    viewRotation = viewRotation.Rotate(eye.yaw, Vector3{0.0f, 1.0f, 0.0f});
+    viewRotation = viewRotation.Rotate(eye.pitch, Vector3{1.0f, 0.0f, 0.0f});
+    viewRotation = viewRotation.Rotate(eye.roll, Vector3{0.0f, 0.0f, 1.0f});
     Matrix4 translation;
     translation.SetIdentity();
-    float z = Sync::GetValue("EyeOffsetZ");
-    float y = Sync::GetValue("EyeOffsetY");
-    float x = Sync::GetValue("EyeOffsetX");
-    translation.Translate(x, y, z);
-    float distance = Sync::GetValue("EyeDistance");
-    translation.Translate(0.0f, 0.0f, -distance);
+    translation.Translate(eye.offsetX, eye.offsetY, eye.offsetZ);
+    translation.Translate(0.0f, 0.0f, -eye.distance);
     view = viewRotation * translation;
 }
 
 void VrelSucks::Render(double seconds)
 {
+    // Tracks are read in this order: yaw, pitch, roll, then the offset from z to x, then distance.
+    Eye eye;
+    eye.yaw = Sync::GetValue("EyeYaw");
+    eye.pitch = Sync::GetValue("EyePitch");
+    eye.roll = Sync::GetValue("EyeRoll");
+    eye.offsetZ = Sync::GetValue("EyeOffsetZ");
+    eye.offsetY = Sync::GetValue("EyeOffsetY");
+    eye.offsetX = Sync::GetValue("EyeOffsetX");
+    eye.distance = Sync::GetValue("EyeDistance");
     Matrix4 viewRotation;
     Matrix4 view;
-    BuildCamera(viewRotation, view);
+    CameraMatrices(eye, viewRotation, view);
 
     // Scene: a 1280 x 720 raster of which the 960 x 540 target keeps the lower-left part.
     sceneTarget->Bind();

@@ -23,9 +23,15 @@ public:
     // The finished 1280 x 720 frame, before it is shown letterboxed on the window.
     RenderTarget* GetFinalTarget() const { return finalTarget; }
 
-    // The camera of the current tracks: viewRotation = Ry(yaw) Rx(pitch) Rz(roll), and view
-    // adds the eye offset and distance.
-    static void BuildCamera(Matrix4& viewRotation, Matrix4& view);
+    struct Eye
+    {
+        float yaw, pitch, roll; // degrees
+        float offsetX, offsetY, offsetZ;
+        float distance; // along -z
+    };
+
+    // viewRotation = Ry(yaw) Rx(pitch) Rz(roll); view = viewRotation T(offset) T(0, 0, -distance).
+    static void CameraMatrices(const Eye& eye, Matrix4& viewRotation, Matrix4& view);
 
     ~VrelSucks();
 

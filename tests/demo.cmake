@@ -1,0 +1,1 @@
+kelvo_add_test(matrix_test SOURCES matrix_test.cpp LIBS kelvo_engine LABELS unit)
