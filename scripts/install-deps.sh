@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libmpg123-dev libstb-dev
   libgl-dev libglu1-mesa-dev libegl-dev libegl-mesa0 libgl1-mesa-dri
   libgtest-dev libbenchmark-dev
-  lame ffmpeg sox
+  lame ffmpeg sox libsox-fmt-mp3
   xvfb xauth xdotool
   fonts-dejavu-core
 )
