@@ -203,6 +203,18 @@ namespace
         return false;
     }
 
+    // Permission bits say little to root: try making a file there.
+    bool CanCreateFileIn(const std::string& folder)
+    {
+        std::string probe = folder + "/.kelvorandum-capture-XXXXXX";
+        int descriptor = mkstemp(&probe[0]);
+        if (descriptor < 0)
+            return false;
+        close(descriptor);
+        std::remove(probe.c_str());
+        return true;
+    }
+
     // Checks the output before any rendering, so a bad one costs nothing.
     void PrepareOutput(const Options& options)
     {
@@ -211,7 +223,7 @@ namespace
             if (!FindOnPath("ffmpeg"))
                 Fail("ffmpeg was not found: install it (apt-get install ffmpeg) or capture to a directory");
             std::string parent = ParentOf(options.out);
-            if (!IsDirectory(parent) || access(parent.c_str(), W_OK) != 0)
+            if (!IsDirectory(parent) || !CanCreateFileIn(parent))
                 Fail("cannot write '" + options.out + "': its folder is missing or not writable");
             if (IsDirectory(options.out))
                 Fail("cannot write '" + options.out + "': it is a directory");
@@ -226,7 +238,7 @@ namespace
             if (!IsDirectory(parent) || mkdir(options.out.c_str(), 0777) != 0)
                 Fail("cannot create the directory '" + options.out + "': " + std::strerror(errno));
         }
-        if (access(options.out.c_str(), W_OK) != 0)
+        if (!CanCreateFileIn(options.out))
             Fail("cannot write to '" + options.out + "': not writable");
     }
 
