@@ -10,6 +10,15 @@ namespace
 {
     bool classRegistered = false;
 
+    // With no display at all SDL falls back to drawing into memory. The demo would then run
+    // unseen, so that fallback counts only when the user asked for it by name.
+    bool InvisibleWithoutAsking()
+    {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        bool invisible = driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+        return invisible && SDL_getenv("SDL_VIDEODRIVER") == nullptr;
+    }
+
     // The display mode closest to the request, accepted only if it is exactly that size
     // with 32-bit pixels.
     bool FindFullscreenMode(int width, int height, SDL_DisplayMode& mode)
@@ -43,6 +52,12 @@ void Window::Create(const char* title, bool fullscreen, int width, int height, u
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             ZEMB_THROW(Zemb::String("Could not open a display: ") + SDL_GetError());
         videoStarted = true;
+        if (InvisibleWithoutAsking())
+        {
+            SDL_QuitSubSystem(SDL_INIT_VIDEO);
+            videoStarted = false;
+            ZEMB_THROW("Could not open a display: none was found (SDL_VIDEODRIVER=offscreen runs headless)");
+        }
     }
     classRegistered = true;
 
