@@ -27,11 +27,12 @@ namespace
     const std::string synth = KELVO_SYNTH;
 
     // 120 BPM: a bar is 2 s, a 16th is 5512.5 samples, a quarter 22050.
-    const std::string tinyHead = "tempo 120\n"
-                                 "instrument kick kick\n"
-                                 "end\n"
-                                 "instrument tone synth osc=sine attack=0.001 sustain=1 release=0.01 cutoff=18000\n"
-                                 "end\n";
+    const std::string tinyHead =
+        "tempo 120\n"
+        "instrument kick kick\n"
+        "end\n"
+        "instrument tone synth osc=sine attack=0.001 sustain=1 release=0.01 cutoff=18000\n"
+        "end\n";
 
     std::string ErrorAt(const std::string& text, int& line)
     {
@@ -68,19 +69,24 @@ namespace
             {"setting out of range", "instrument b synth\n  reso=2\nend\n", 2, "reso=2 is out of range"},
             {"bad shape", "instrument b synth osc=piano\nend\n", 1, "not a shape"},
             {"block without end", "tempo 140\npattern p\n  x . . .\n", 2, "no 'end'"},
+            {"block closed too late", "pattern p\n  x . . .\npattern q\n  x\nend\n", 1,
+             "no 'end' before line 3"},
             {"bad step", "pattern p\n  x . h4 .\nend\n", 2, "'h4' is not a step"},
             {"unknown chord", "pattern p\n  Am - - -\nend\n", 2, "'Am' is not a step"},
-            {"unknown pattern", tinyHead + "section s 1\n  kick nothing\nend\n", 7, "unknown pattern 'nothing'"},
+            {"unknown pattern", tinyHead + "section s 1\n  kick nothing\nend\n", 7,
+             "unknown pattern 'nothing'"},
             {"notes on a drum", tinyHead + "pattern p\n  a4 . . .\nend\nsection s 1\n  kick p\nend\n", 10,
              "plays hits"},
             {"hits on a synth", tinyHead + "pattern p\n  x . . .\nend\nsection s 1\n  tone p\nend\n", 10,
              "has a hit on line 7"},
             {"chord on a mono synth",
-             "instrument m synth mono=1\nend\npattern p\n  a3+c4 . . .\nend\nsection s 1\n  m p\nend\n", 7, "mono"},
-            {"bars outside the section", tinyHead + "pattern p\n  x . . .\nend\nsection s 2\n  kick p bars=2-3\nend\n",
-             10, "bars=2-3"},
-            {"cutoff on a kick", tinyHead + "pattern p\n  x . . .\nend\nsection s 1\n  kick p cutoff=100..200\nend\n",
-             10, "no cutoff"},
+             "instrument m synth mono=1\nend\npattern p\n  a3+c4 . . .\nend\nsection s 1\n  m p\nend\n", 7,
+             "mono"},
+            {"bars outside the section",
+             tinyHead + "pattern p\n  x . . .\nend\nsection s 2\n  kick p bars=2-3\nend\n", 10, "bars=2-3"},
+            {"cutoff on a kick",
+             tinyHead + "pattern p\n  x . . .\nend\nsection s 1\n  kick p cutoff=100..200\nend\n", 10,
+             "no cutoff"},
             {"nothing to play", tinyHead, 5, "no section"},
             {"duplicate instrument", tinyHead + "instrument kick hat\nend\n", 6, "already defined"},
         };
@@ -226,7 +232,10 @@ namespace
             out << text;
         }
 
-        ProgramRun Run(const std::string& arguments) { return RunProgram("'" + synth + "' " + arguments, dir.string()); }
+        ProgramRun Run(const std::string& arguments)
+        {
+            return RunProgram("'" + synth + "' " + arguments, dir.string());
+        }
 
         fs::path dir;
     };
@@ -256,10 +265,10 @@ namespace
         EXPECT_TRUE(one == two);
         EXPECT_EQ(one.substr(0, 4), "RIFF");
         EXPECT_EQ(one.substr(8, 8), "WAVEfmt ");
-        EXPECT_EQ(Read32(one, 22) & 0xffff, 2u);      // channels
-        EXPECT_EQ(Read32(one, 24), 44100u);           // rate
-        EXPECT_EQ(Read32(one, 32) >> 16, 16u);        // bits per sample
-        EXPECT_EQ(Read32(one, 40), 88200u * 4u);      // data bytes
+        EXPECT_EQ(Read32(one, 22) & 0xffff, 2u); // channels
+        EXPECT_EQ(Read32(one, 24), 44100u);      // rate
+        EXPECT_EQ(Read32(one, 32) >> 16, 16u);   // bits per sample
+        EXPECT_EQ(Read32(one, 40), 88200u * 4u); // data bytes
         EXPECT_FALSE(fs::exists(dir / "one.wav.part"));
     }
 
@@ -298,7 +307,7 @@ namespace
             int firstBar;
             int bars;
         };
-        const Expected sections[] = {{"intro", 0, 8},     {"build", 8, 8},   {"drop", 16, 8},
+        const Expected sections[] = {{"intro", 0, 8},      {"build", 8, 8},   {"drop", 16, 8},
                                      {"breakdown", 24, 4}, {"climax", 28, 8}, {"ending", 36, 2}};
         ASSERT_EQ(score.sections.size(), 6u);
         for (size_t i = 0; i < 6; ++i)
@@ -347,4 +356,4 @@ namespace
         EXPECT_LT(frames, 67u * 44100u);
         EXPECT_LE(20.0 * std::log10(peak / 32768.0), -1.0);
     }
-}
+} // namespace

@@ -37,9 +37,10 @@ namespace
         for (const Synth::Section& section : score.sections)
         {
             double start = static_cast<double>(score.SampleAt(section.firstBar)) / Synth::sampleRate;
-            double end = static_cast<double>(score.SampleAt(section.firstBar + section.bars)) / Synth::sampleRate;
-            std::printf("  %-12s bars %3d-%-3d %8.3f s - %8.3f s\n", section.name.c_str(), section.firstBar + 1,
-                        section.firstBar + section.bars, start, end);
+            double end =
+                static_cast<double>(score.SampleAt(section.firstBar + section.bars)) / Synth::sampleRate;
+            std::printf("  %-12s bars %3d-%-3d %8.3f s - %8.3f s\n", section.name.c_str(),
+                        section.firstBar + 1, section.firstBar + section.bars, start, end);
         }
     }
 
@@ -50,9 +51,10 @@ namespace
             std::fprintf(stderr, "kelvorandum-synth: %s:%d: %s\n", error.GetFile().CStr(), error.GetLine(),
                          error.GetMessage().CStr());
         else
-            std::fprintf(stderr, "kelvorandum-synth: %s: %s\n", error.GetFile().CStr(), error.GetMessage().CStr());
+            std::fprintf(stderr, "kelvorandum-synth: %s: %s\n", error.GetFile().CStr(),
+                         error.GetMessage().CStr());
     }
-}
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -61,7 +61,8 @@ namespace Synth
             return curve;
         }
 
-        void PlacePart(const Score& score, const Section& section, const Part& part, std::vector<Event>& events)
+        void PlacePart(const Score& score, const Section& section, const Part& part,
+                       std::vector<Event>& events)
         {
             const Pattern& pattern = score.patterns[part.pattern];
             int steps = (part.endBar - part.firstBar) * pattern.stepsPerBar;
@@ -107,7 +108,7 @@ namespace Synth
                 before.gateEnd = std::min(before.gateEnd, now.start);
             }
         }
-    }
+    } // namespace
 
     std::vector<std::vector<Event>> ArrangeEvents(const Score& score)
     {
@@ -134,7 +135,7 @@ namespace Synth
     std::vector<float> CutoffCurve(const Score& score, int instrument)
     {
         const Instrument& which = score.instruments[instrument];
-        return BuildCurve(score, instrument, which.Has("cutoff") ? which.Get("cutoff") : 1000.0, &Part::cutoff,
-                          true);
+        return BuildCurve(score, instrument, which.Has("cutoff") ? which.Get("cutoff") : 1000.0,
+                          &Part::cutoff, true);
     }
-}
+} // namespace Synth

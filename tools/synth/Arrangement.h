@@ -26,4 +26,4 @@ namespace Synth
     std::vector<float> GainCurve(const Score& score, int instrument);
     // Filter cutoff in Hz, per sample of the song; swept exponentially so a sweep sounds even.
     std::vector<float> CutoffCurve(const Score& score, int instrument);
-}
+} // namespace Synth

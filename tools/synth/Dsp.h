@@ -25,7 +25,7 @@ namespace Synth
         }
 
         double Unit() { return static_cast<double>(Next() >> 11) * (1.0 / 9007199254740992.0); } // [0, 1)
-        double Signed() { return Unit() * 2.0 - 1.0; }                                              // [-1, 1)
+        double Signed() { return Unit() * 2.0 - 1.0; }                                           // [-1, 1)
 
     private:
         uint64_t state;
@@ -127,7 +127,10 @@ namespace Synth
 
         void Release() { stage = ReleaseStage; }
         // A release has died away, or a decay to no sustain has.
-        bool Finished() const { return stage != AttackStage && level < 1e-4 && (stage == ReleaseStage || sustain < 1e-4); }
+        bool Finished() const
+        {
+            return stage != AttackStage && level < 1e-4 && (stage == ReleaseStage || sustain < 1e-4);
+        }
 
         double Next()
         {
@@ -166,6 +169,12 @@ namespace Synth
         Stage stage = AttackStage;
     };
 
-    inline double DecibelsToGain(double decibels) { return std::pow(10.0, decibels / 20.0); }
-    inline double MidiToHz(double midi) { return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0); }
-}
+    inline double DecibelsToGain(double decibels)
+    {
+        return std::pow(10.0, decibels / 20.0);
+    }
+    inline double MidiToHz(double midi)
+    {
+        return 440.0 * std::pow(2.0, (midi - 69.0) / 12.0);
+    }
+} // namespace Synth

@@ -47,7 +47,10 @@ namespace Synth
         class Comb
         {
         public:
-            Comb(size_t length, double feedback, double damp) : line(length, 0.0f), feedback(feedback), damp(damp) {}
+            Comb(size_t length, double feedback, double damp)
+                : line(length, 0.0f), feedback(feedback), damp(damp)
+            {
+            }
 
             double Process(double input)
             {
@@ -98,7 +101,7 @@ namespace Synth
                 sum = allPass.Process(sum);
             return sum;
         }
-    }
+    } // namespace
 
     void Hall(const Stereo& input, const Reverb& settings, Stereo& output)
     {
@@ -192,4 +195,4 @@ namespace Synth
             buffer.right[n] = static_cast<float>(std::clamp(buffer.right[n] * gain, -ceiling, ceiling));
         }
     }
-}
+} // namespace Synth

@@ -23,4 +23,4 @@ namespace Synth
 
     // Largest absolute sample of either channel.
     double Peak(const Stereo& buffer);
-}
+} // namespace Synth

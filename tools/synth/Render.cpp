@@ -24,10 +24,12 @@ namespace Synth
                 if (score.instruments[i].kind != Kind::Kick)
                     continue;
                 for (const Event& kick : events[i])
-                    for (int64_t t = 0; t < recovery && kick.start + t < static_cast<int64_t>(curve.size()); ++t)
+                    for (int64_t t = 0; t < recovery && kick.start + t < static_cast<int64_t>(curve.size());
+                         ++t)
                     {
                         double rest = 1.0 - static_cast<double>(t) / recovery;
-                        double dip = rest * rest * kick.velocity * std::min(1.0, static_cast<double>(t + 1) / attack);
+                        double dip =
+                            rest * rest * kick.velocity * std::min(1.0, static_cast<double>(t + 1) / attack);
                         float& value = curve[kick.start + t];
                         value = std::min(value, static_cast<float>(1.0 - dip));
                     }
@@ -62,7 +64,8 @@ namespace Synth
         }
 
         void MixInstrument(const Score& score, int index, const std::vector<Event>& events,
-                           const std::vector<float>& duck, Stereo& mix, Stereo& hallSend, std::vector<Level>* levels)
+                           const std::vector<float>& duck, Stereo& mix, Stereo& hallSend,
+                           std::vector<Level>* levels)
         {
             const Instrument& instrument = score.instruments[index];
             size_t length = mix.Length();
@@ -108,7 +111,7 @@ namespace Synth
                 hallSend.right[n] += static_cast<float>(bus.right[n] * send);
             }
         }
-    }
+    } // namespace
 
     Stereo Render(const Score& score, std::vector<Level>* levels)
     {
@@ -135,4 +138,4 @@ namespace Synth
         }
         return mix;
     }
-}
+} // namespace Synth

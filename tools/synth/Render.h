@@ -21,4 +21,4 @@ namespace Synth
     // `levels`, when given, receives one entry per instrument and a last one, "master", for the mix
     // before it is scaled and limited.
     Stereo Render(const Score& score, std::vector<Level>* levels = nullptr);
-}
+} // namespace Synth

@@ -35,59 +35,63 @@ namespace Synth
             {"duck", 0.0, 0.0, 1.0},        // depth of the dip after each kick
             {"delay", 0.0, 0.0, 1.0},       // send to its own ping-pong echo
             {"delaytime", 0.75, 0.05, 4.0}, // beats
-            {"feedback", 0.35, 0.0, 0.9},
-            {"reverb", 0.0, 0.0, 1.0}, // send to the shared hall
-            {"hp", 0.0, 0.0, 2000.0},  // high-pass on the instrument's output, Hz; 0 is off
+            {"feedback", 0.35, 0.0, 0.9},   // share of each echo fed back
+            {"reverb", 0.0, 0.0, 1.0},      // send to the shared hall
+            {"hp", 0.0, 0.0, 2000.0},       // high-pass on the instrument's output, Hz; 0 is off
         };
 
         const SettingSpec kickSettings[] = {
             {"tune", 48.0, 30.0, 120.0},   // Hz where the pitch settles
             {"punch", 170.0, 60.0, 400.0}, // Hz where the pitch starts
-            {"decay", 0.45, 0.05, 2.0},
-            {"click", 0.4, 0.0, 1.0},
-            {"drive", 1.5, 1.0, 8.0},
+            {"decay", 0.45, 0.05, 2.0},    // seconds
+            {"click", 0.4, 0.0, 1.0},      // noise at the attack
+            {"drive", 1.5, 1.0, 8.0},      // soft clipping
         };
 
         const SettingSpec snareSettings[] = {
-            {"tone", 185.0, 80.0, 400.0},
-            {"decay", 0.16, 0.02, 2.0},
-            {"noise", 0.7, 0.0, 1.0},
-            {"cutoff", 1500.0, 200.0, 12000.0},
+            {"tone", 185.0, 80.0, 400.0},       // Hz of the drum head
+            {"decay", 0.16, 0.02, 2.0},         // seconds of the noise
+            {"noise", 0.7, 0.0, 1.0},           // noise against tone
+            {"cutoff", 1500.0, 200.0, 12000.0}, // high-pass on the noise
         };
 
         const SettingSpec clapSettings[] = {
-            {"decay", 0.18, 0.02, 2.0},
-            {"cutoff", 1200.0, 200.0, 8000.0},
+            {"decay", 0.18, 0.02, 2.0},        // seconds of the tail
+            {"cutoff", 1200.0, 200.0, 8000.0}, // band-pass centre
         };
 
         const SettingSpec hatSettings[] = {
-            {"decay", 0.05, 0.01, 4.0},
-            {"cutoff", 7500.0, 1000.0, 16000.0},
-            {"metal", 0.3, 0.0, 1.0},
+            {"decay", 0.05, 0.01, 4.0},          // seconds: short closed, long open or crash
+            {"cutoff", 7500.0, 1000.0, 16000.0}, // high-pass
+            {"metal", 0.3, 0.0, 1.0},            // square-wave partials against noise
         };
 
         const SettingSpec noiseSettings[] = {
-            {"cutoff", 2000.0, 20.0, 18000.0}, {"reso", 0.2, 0.0, 1.0},   {"attack", 0.01, 0.001, 16.0},
-            {"decay", 0.3, 0.001, 16.0},       {"sustain", 1.0, 0.0, 1.0}, {"release", 0.2, 0.003, 8.0},
+            {"cutoff", 2000.0, 20.0, 18000.0}, // low-pass
+            {"reso", 0.2, 0.0, 1.0},           // resonance
+            {"attack", 0.01, 0.001, 16.0},     // seconds
+            {"decay", 0.3, 0.001, 16.0},       // seconds
+            {"sustain", 1.0, 0.0, 1.0},        // level
+            {"release", 0.2, 0.003, 8.0},      // seconds
         };
 
         const SettingSpec synthSettings[] = {
-            {"osc", ShapeSaw, ShapeSaw, ShapeSine},
-            {"unison", 1.0, 1.0, 9.0},
-            {"detune", 0.0, 0.0, 100.0}, // cents between the outermost unison voices
-            {"width", 0.5, 0.0, 1.0},    // stereo spread of the unison voices
-            {"sub", 0.0, 0.0, 1.0},      // sine an octave below
-            {"cutoff", 2000.0, 20.0, 18000.0},
-            {"reso", 0.2, 0.0, 1.0},
-            {"envmod", 0.0, 0.0, 12000.0}, // Hz the filter opens at the start of a note
-            {"fdecay", 0.2, 0.005, 8.0},
-            {"attack", 0.005, 0.001, 8.0},
-            {"decay", 0.3, 0.001, 8.0},
-            {"sustain", 0.7, 0.0, 1.0},
-            {"release", 0.1, 0.003, 8.0},
-            {"vibrato", 0.0, 0.0, 100.0}, // cents
-            {"mono", 0.0, 0.0, 1.0},
-            {"glide", 0.0, 0.0, 1.0}, // seconds between notes that touch, mono only
+            {"osc", ShapeSaw, ShapeSaw, ShapeSine}, // saw, square, triangle or sine
+            {"unison", 1.0, 1.0, 9.0},              // oscillators per note
+            {"detune", 0.0, 0.0, 100.0},            // cents between the outermost unison voices
+            {"width", 0.5, 0.0, 1.0},               // stereo spread of the unison voices
+            {"sub", 0.0, 0.0, 1.0},                 // sine an octave below
+            {"cutoff", 2000.0, 20.0, 18000.0},      // low-pass, Hz
+            {"reso", 0.2, 0.0, 1.0},                // resonance
+            {"envmod", 0.0, 0.0, 12000.0},          // Hz the filter opens at the start of a note
+            {"fdecay", 0.2, 0.005, 8.0},            // seconds for the filter to close again
+            {"attack", 0.005, 0.001, 8.0},          // seconds
+            {"decay", 0.3, 0.001, 8.0},             // seconds
+            {"sustain", 0.7, 0.0, 1.0},             // level
+            {"release", 0.1, 0.003, 8.0},           // seconds
+            {"vibrato", 0.0, 0.0, 100.0},           // cents
+            {"mono", 0.0, 0.0, 1.0},                // 1: one note at a time
+            {"glide", 0.0, 0.0, 1.0},               // seconds between notes that touch, mono only
         };
 
         struct KindSpec
@@ -98,13 +102,17 @@ namespace Synth
             size_t count;
         };
 
-#define KIND(name, kind, table) {name, kind, table, sizeof(table) / sizeof(table[0])}
+        template <size_t count>
+        constexpr KindSpec MakeKind(const char* name, Kind kind, const SettingSpec (&settings)[count])
+        {
+            return {name, kind, settings, count};
+        }
+
         const KindSpec kinds[] = {
-            KIND("kick", Kind::Kick, kickSettings),    KIND("snare", Kind::Snare, snareSettings),
-            KIND("clap", Kind::Clap, clapSettings),    KIND("hat", Kind::Hat, hatSettings),
-            KIND("noise", Kind::Noise, noiseSettings), KIND("synth", Kind::Synth, synthSettings),
+            MakeKind("kick", Kind::Kick, kickSettings),    MakeKind("snare", Kind::Snare, snareSettings),
+            MakeKind("clap", Kind::Clap, clapSettings),    MakeKind("hat", Kind::Hat, hatSettings),
+            MakeKind("noise", Kind::Noise, noiseSettings), MakeKind("synth", Kind::Synth, synthSettings),
         };
-#undef KIND
 
         const char* const shapeNames[] = {"saw", "square", "triangle", "sine"};
 
@@ -124,7 +132,10 @@ namespace Synth
             return kinds[0];
         }
 
-        std::string Quote(const std::string& text) { return "'" + text + "'"; }
+        std::string Quote(const std::string& text)
+        {
+            return "'" + text + "'";
+        }
 
         std::string FormatNumber(double value)
         {
@@ -148,7 +159,8 @@ namespace Synth
                 while (index < lines.size())
                     index = Statement(index);
                 if (score.sections.empty())
-                    Fail(lines.empty() ? 1 : lines.back().number, "the score has no section, so nothing plays");
+                    Fail(lines.empty() ? 1 : lines.back().number,
+                         "the score has no section, so nothing plays");
                 int bar = 0;
                 for (Section& section : score.sections)
                 {
@@ -196,7 +208,12 @@ namespace Synth
                 else if (word == "steps")
                     score.stepsPerBar = Integer(line, 1, 1, 64);
                 else if (word == "seed")
-                    score.seed = static_cast<uint32_t>(Number(line, 1, 0.0, 4294967295.0));
+                {
+                    double seed = Number(line, 1, 0.0, 4294967295.0);
+                    if (seed != std::floor(seed))
+                        Fail(line.number, "'seed' needs a whole number");
+                    score.seed = static_cast<uint32_t>(seed);
+                }
                 else if (word == "tail")
                     score.tailBars = Number(line, 1, 0.0, 16.0);
                 else if (word == "master")
@@ -214,9 +231,10 @@ namespace Synth
                 else if (word == "end")
                     Fail(line.number, "'end' without a block to close");
                 else
-                    Fail(line.number, "unknown statement " + Quote(word) +
-                                          " (expected tempo, beats, steps, seed, tail, master, reverb, chord, "
-                                          "instrument, pattern or section)");
+                    Fail(line.number,
+                         "unknown statement " + Quote(word) +
+                             " (expected tempo, beats, steps, seed, tail, master, reverb, chord, "
+                             "instrument, pattern or section)");
                 if (word != "master" && word != "reverb" && word != "chord" && line.tokens.size() != 2)
                     Fail(line.number, Quote(word) + " takes exactly one value");
                 return index + 1;
@@ -300,7 +318,8 @@ namespace Synth
                     else if (key == "predelay")
                         score.reverb.preDelay = CheckRange(line.number, key, number, 0.0, 0.5);
                     else
-                        Fail(line.number, "unknown reverb setting " + Quote(key) + " (size, damp, gain, predelay)");
+                        Fail(line.number,
+                             "unknown reverb setting " + Quote(key) + " (size, damp, gain, predelay)");
                 }
             }
 
@@ -363,12 +382,19 @@ namespace Synth
             size_t BlockEnd(size_t header) const
             {
                 for (size_t i = header + 1; i < lines.size(); ++i)
-                    if (lines[i].tokens[0] == "end")
+                {
+                    const std::string& word = lines[i].tokens[0];
+                    if (word == "end")
                     {
                         if (lines[i].tokens.size() != 1)
                             Fail(lines[i].number, "'end' stands alone on its line");
                         return i;
                     }
+                    if (word == "instrument" || word == "pattern" || word == "section")
+                        Fail(lines[header].number, Quote(lines[header].tokens[0]) +
+                                                       " block has no 'end' before line " +
+                                                       std::to_string(lines[i].number));
+                }
                 Fail(lines[header].number,
                      Quote(lines[header].tokens[0]) + " block has no 'end' line after it");
             }
@@ -401,7 +427,8 @@ namespace Synth
                         known += std::string(known.empty() ? "" : ", ") + spec.name;
                     for (size_t i = 0; i < kind.count; ++i)
                         known += std::string(", ") + kind.settings[i].name;
-                    Fail(line, "a " + std::string(kind.name) + " has no setting " + Quote(key) + " (" + known + ")");
+                    Fail(line, "a " + std::string(kind.name) + " has no setting " + Quote(key) + " (" +
+                                   known + ")");
                 }
                 if (key == "osc")
                 {
@@ -429,7 +456,8 @@ namespace Synth
             {
                 const Line& header = lines[index];
                 if (header.tokens.size() < 3)
-                    Fail(header.number, "'instrument' needs a name and a kind (kick, snare, clap, hat, noise, synth)");
+                    Fail(header.number,
+                         "'instrument' needs a name and a kind (kick, snare, clap, hat, noise, synth)");
                 Instrument instrument;
                 instrument.name = header.tokens[1];
                 instrument.line = header.number;
@@ -484,7 +512,8 @@ namespace Synth
                 while (start <= body.size())
                 {
                     size_t plus = body.find('+', start);
-                    std::string part = body.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+                    std::string part =
+                        body.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
                     int midi = 0;
                     auto chord = chords.find(part);
                     if (chord != chords.end())
@@ -492,8 +521,9 @@ namespace Synth
                     else if (ParseNote(part, midi))
                         step.notes.push_back(midi);
                     else
-                        Fail(line, Quote(token) + " is not a step (. rest, - hold, x X o hits, a note like c#4, "
-                                                  "a chord name, notes joined with +, ! for an accent)");
+                        Fail(line, Quote(token) +
+                                       " is not a step (. rest, - hold, x X o hits, a note like c#4, "
+                                       "a chord name, notes joined with +, ! for an accent)");
                     if (plus == std::string::npos)
                         break;
                     start = plus + 1;
@@ -535,7 +565,8 @@ namespace Synth
                 return end + 1;
             }
 
-            Ramp ParseRamp(int line, const std::string& key, const std::string& value, double min, double max) const
+            Ramp ParseRamp(int line, const std::string& key, const std::string& value, double min,
+                           double max) const
             {
                 Ramp ramp;
                 ramp.set = true;
@@ -555,7 +586,8 @@ namespace Synth
                 Part part;
                 part.line = line.number;
                 if (line.tokens.size() < 2)
-                    Fail(line.number, "a section line is: instrument pattern [bars=A-B] [gain=dB..dB] [cutoff=Hz..Hz]");
+                    Fail(line.number,
+                         "a section line is: instrument pattern [bars=A-B] [gain=dB..dB] [cutoff=Hz..Hz]");
                 part.instrument = FindInstrument(line.tokens[0]);
                 if (part.instrument < 0)
                     Fail(line.number, "unknown instrument " + Quote(line.tokens[0]));
@@ -573,9 +605,11 @@ namespace Synth
                     {
                         size_t dash = value.find('-', 1);
                         double first = ParseNumber(line.number, value.substr(0, dash));
-                        double last = dash == std::string::npos ? first : ParseNumber(line.number, value.substr(dash + 1));
-                        if (first != std::floor(first) || last != std::floor(last) || first < 1 || last < first ||
-                            last > section.bars)
+                        double last = dash == std::string::npos
+                                          ? first
+                                          : ParseNumber(line.number, value.substr(dash + 1));
+                        if (first != std::floor(first) || last != std::floor(last) || first < 1 ||
+                            last < first || last > section.bars)
                             Fail(line.number, "bars=" + value + " is not a range of bars 1 to " +
                                                   std::to_string(section.bars) + " of the section");
                         part.firstBar = static_cast<int>(first) - 1;
@@ -586,7 +620,8 @@ namespace Synth
                     else if (key == "cutoff")
                     {
                         if (!instrument.Has("cutoff"))
-                            Fail(line.number, "instrument " + Quote(instrument.name) + " has no cutoff to move");
+                            Fail(line.number,
+                                 "instrument " + Quote(instrument.name) + " has no cutoff to move");
                         part.cutoff = ParseRamp(line.number, key, value, 20.0, 18000.0);
                     }
                     else
@@ -605,13 +640,16 @@ namespace Synth
                 {
                     if (step.type == Step::Hit && wantsNotes)
                         Fail(line, "instrument " + Quote(instrument.name) + " plays notes, but pattern " +
-                                       Quote(pattern.name) + " has a hit on line " + std::to_string(step.line));
+                                       Quote(pattern.name) + " has a hit on line " +
+                                       std::to_string(step.line));
                     if (step.type == Step::Notes && !wantsNotes)
-                        Fail(line, "instrument " + Quote(instrument.name) + " plays hits (x X o), but pattern " +
-                                       Quote(pattern.name) + " has notes on line " + std::to_string(step.line));
+                        Fail(line, "instrument " + Quote(instrument.name) +
+                                       " plays hits (x X o), but pattern " + Quote(pattern.name) +
+                                       " has notes on line " + std::to_string(step.line));
                     if (step.type == Step::Notes && mono && step.notes.size() > 1)
                         Fail(line, "instrument " + Quote(instrument.name) + " is mono, but pattern " +
-                                       Quote(pattern.name) + " has a chord on line " + std::to_string(step.line));
+                                       Quote(pattern.name) + " has a chord on line " +
+                                       std::to_string(step.line));
                 }
             }
 
@@ -640,7 +678,7 @@ namespace Synth
             std::map<std::string, std::vector<int>> chords;
             Score score;
         };
-    }
+    } // namespace
 
     double Instrument::Get(const std::string& key) const
     {
@@ -678,4 +716,4 @@ namespace Synth
             throw Zemb::Exception(Zemb::String("cannot read the score"), Zemb::String(path.c_str()), 0);
         return ParseScore(text.str(), path);
     }
-}
+} // namespace Synth

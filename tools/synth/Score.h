@@ -96,8 +96,8 @@ namespace Synth
 
     struct Master
     {
-        double peak = -1.8;  // dBFS ceiling of the rendered file
-        double limit = 0.0;  // dB by which the loudest peak is pushed into the limiter
+        double peak = -1.8; // dBFS ceiling of the rendered file
+        double limit = 0.0; // dB by which the loudest peak is pushed into the limiter
         double highPass = 25.0;
     };
 
@@ -135,4 +135,4 @@ namespace Synth
     Score ParseScore(const std::string& text, const std::string& path);
     // Reads and parses a score file; a missing or unreadable file is an error at line 0.
     Score LoadScore(const std::string& path);
-}
+} // namespace Synth

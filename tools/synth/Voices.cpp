@@ -14,7 +14,8 @@ namespace Synth
         int64_t Remaining(const Event& event, const Stereo& bus, double seconds)
         {
             int64_t wanted = static_cast<int64_t>(seconds * rate);
-            return std::max<int64_t>(0, std::min<int64_t>(wanted, static_cast<int64_t>(bus.Length()) - event.start));
+            return std::max<int64_t>(
+                0, std::min<int64_t>(wanted, static_cast<int64_t>(bus.Length()) - event.start));
         }
 
         void Add(Stereo& bus, int64_t at, double left, double right)
@@ -59,8 +60,8 @@ namespace Synth
             }
         }
 
-        void Snare(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff, Rng& rng,
-                   Stereo& bus)
+        void Snare(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff,
+                   Rng& rng, Stereo& bus)
         {
             double tone = instrument.Get("tone");
             double decay = instrument.Get("decay");
@@ -88,8 +89,8 @@ namespace Synth
 
         // Band-passed noise in three quick bursts, the way several hands never clap quite together,
         // then a tail.
-        void Clap(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff, Rng& rng,
-                  Stereo& bus)
+        void Clap(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff,
+                  Rng& rng, Stereo& bus)
         {
             static const double bursts[] = {0.0, 0.011, 0.023}; // the last one rings on as the tail
             double decay = instrument.Get("decay");
@@ -145,8 +146,8 @@ namespace Synth
         }
 
         // Wide filtered noise held like a note: risers, sweeps and washes.
-        void Noise(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff, Rng& rng,
-                   Stereo& bus)
+        void Noise(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff,
+                   Rng& rng, Stereo& bus)
         {
             double reso = instrument.Get("reso");
             Envelope envelope(instrument.Get("attack"), instrument.Get("decay"), instrument.Get("sustain"),
@@ -179,7 +180,8 @@ namespace Synth
                 : instrument(instrument), event(event),
                   envelope(instrument.Get("attack"), instrument.Get("decay"), instrument.Get("sustain"),
                            instrument.Get("release")),
-                  shape(static_cast<int>(instrument.Get("osc"))), unison(static_cast<int>(instrument.Get("unison")))
+                  shape(static_cast<int>(instrument.Get("osc"))),
+                  unison(static_cast<int>(instrument.Get("unison")))
             {
                 double detune = instrument.Get("detune");
                 double width = instrument.Get("width");
@@ -190,7 +192,8 @@ namespace Synth
                     double place = (spread * width + 1.0) * pi / 4.0;
                     leftGain[k] = std::cos(place);
                     rightGain[k] = std::sin(place);
-                    // Free-running phases, as in an analogue synth, keep unison from starting as one loud spike.
+                    // Free-running phases, as in an analogue synth, keep unison from starting as one loud
+                    // spike.
                     phase[k] = unison == 1 ? 0.0 : rng.Unit();
                 }
                 level = std::sqrt(2.0 / unison);
@@ -250,7 +253,8 @@ namespace Synth
                     filterRight.Process(right * level);
                     double gain = amp * event.velocity;
                     // The sub bypasses the filter so the low end stays steady while the filter moves.
-                    Add(bus, event.start + t, (filterLeft.low + subWave) * gain, (filterRight.low + subWave) * gain);
+                    Add(bus, event.start + t, (filterLeft.low + subWave) * gain,
+                        (filterRight.low + subWave) * gain);
                 }
             }
 
@@ -268,10 +272,10 @@ namespace Synth
             double phase[maxUnison];
             double level;
         };
-    }
+    } // namespace
 
-    void RenderVoice(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff, Rng& rng,
-                     Stereo& bus)
+    void RenderVoice(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff,
+                     Rng& rng, Stereo& bus)
     {
         switch (instrument.kind)
         {
@@ -298,4 +302,4 @@ namespace Synth
         }
         }
     }
-}
+} // namespace Synth

@@ -20,6 +20,6 @@ namespace Synth
     };
 
     // `cutoff` is the instrument's cutoff per sample (see CutoffCurve); `rng` is the instrument's own.
-    void RenderVoice(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff, Rng& rng,
-                     Stereo& bus);
-}
+    void RenderVoice(const Instrument& instrument, const Event& event, const std::vector<float>& cutoff,
+                     Rng& rng, Stereo& bus);
+} // namespace Synth

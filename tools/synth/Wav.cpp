@@ -38,10 +38,10 @@ namespace Synth
 
         [[noreturn]] void Fail(const std::string& message, const std::string& path)
         {
-            throw Zemb::Exception(Zemb::String((message + " \"" + path + "\"").c_str()), Zemb::String(__FILE__),
-                                  __LINE__);
+            throw Zemb::Exception(Zemb::String((message + " \"" + path + "\"").c_str()),
+                                  Zemb::String(__FILE__), __LINE__);
         }
-    }
+    } // namespace
 
     void WriteWav(const std::string& path, const Stereo& buffer)
     {
@@ -84,4 +84,4 @@ namespace Synth
             Fail("Could not rename the finished file to", path);
         }
     }
-}
+} // namespace Synth
