@@ -18,6 +18,7 @@
 
 #include "FmodAudio.h"
 #include "MusicChannel.h"
+#include "ScratchFolder.h"
 #include "SoundSystem.h"
 #include "Zemb/Exception.h"
 
@@ -75,29 +76,12 @@ namespace
 
     void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-    // A private scratch folder, removed with everything in it.
-    struct ScratchDir
-    {
-        std::filesystem::path path;
-        ScratchDir()
-        {
-            std::string name = (std::filesystem::temp_directory_path() / "kelvo-audio-XXXXXX").string();
-            path = mkdtemp(name.data()) ? name : "";
-        }
-        ~ScratchDir()
-        {
-            std::error_code ignored;
-            std::filesystem::remove_all(path, ignored);
-        }
-        std::string operator/(const char* name) const { return (path / name).string(); }
-    };
-
     // SDL's disk driver: the device writes what it is given to a file, paced by delayMs per
     // buffer (real time when delayMs is negative). The tests' default driver comes back after.
     struct DiskDevice
     {
-        ScratchDir dir;
-        std::string file = dir / "device.raw";
+        ScratchFolder dir{"kelvo-audio"};
+        std::string file = (dir / "device.raw").string();
         explicit DiskDevice(int delayMs = -1)
         {
             setenv("SDL_AUDIODRIVER", "disk", 1);
@@ -358,10 +342,11 @@ TEST(AudioVersionTest, OnlyTheLibrariesBuiltAgainstAreAccepted)
 
 TEST(AudioSilentTest, MusicThatCannotPlayLeavesNoChannel)
 {
-    ScratchDir dir;
+    ScratchFolder dir{"kelvo-audio"};
     std::ofstream(dir / "empty.mp3").close();
     std::ofstream(dir / "text.mp3") << "This is a list of things to do, not a piece of music.\n";
-    const std::string cases[] = {dir / "missing.mp3", dir / "empty.mp3", dir / "text.mp3", dir.path.string()};
+    const std::string cases[] = {(dir / "missing.mp3").string(), (dir / "empty.mp3").string(),
+                                 (dir / "text.mp3").string(), dir.Path().string()};
     for (const std::string& path : cases)
     {
         SCOPED_TRACE(path);

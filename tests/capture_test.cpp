@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "RunProgram.h"
+#include "ScratchFolder.h"
 #include "StbImage.h"
 
 namespace fs = std::filesystem;
@@ -54,14 +55,7 @@ namespace
     class CaptureTest : public ::testing::Test
     {
     protected:
-        void SetUp() override
-        {
-            folder = fs::temp_directory_path() / ("kelvo-capture-" + std::to_string(getpid()) + "-" +
-                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
-            fs::remove_all(folder);
-            fs::create_directories(folder);
-        }
-        void TearDown() override { fs::remove_all(folder); }
+        void SetUp() override { ASSERT_FALSE(folder.empty()); }
 
         ProgramRun Capture(const std::string& arguments)
         {
@@ -75,7 +69,8 @@ namespace
             return static_cast<size_t>(std::distance(fs::directory_iterator(where), fs::directory_iterator()));
         }
 
-        fs::path folder;
+        ScratchFolder scratch{"kelvo-capture"};
+        const fs::path& folder = scratch.Path();
     };
 }
 

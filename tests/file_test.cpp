@@ -9,6 +9,7 @@
 #include <string>
 
 #include "File.h"
+#include "ScratchFolder.h"
 #include "Zemb/Exception.h"
 
 namespace
@@ -16,23 +17,12 @@ namespace
     class FileTest : public ::testing::Test
     {
     protected:
-        void SetUp() override
-        {
-            char pattern[] = "/tmp/kelvo_file_XXXXXX";
-            ASSERT_NE(mkdtemp(pattern), nullptr);
-            directory = pattern;
-        }
+        void SetUp() override { ASSERT_FALSE(scratch.Path().empty()); }
 
-        void TearDown() override { std::filesystem::remove_all(directory); }
+        std::string Write(const char* name, const std::string& bytes) { return scratch.Write(name, bytes); }
 
-        std::string Write(const char* name, const std::string& bytes)
-        {
-            std::string path = directory + "/" + name;
-            std::ofstream(path, std::ios::binary) << bytes;
-            return path;
-        }
-
-        std::string directory;
+        ScratchFolder scratch{"kelvo_file"};
+        const std::string directory = scratch.Path().string();
     };
 }
 

@@ -28,6 +28,7 @@
 #include "GLContext.h"
 #include "Program.h"
 #include "RenderTarget.h"
+#include "ScratchFolder.h"
 #include "Shader.h"
 #include "Texture.h"
 #include "Window.h"
@@ -106,9 +107,7 @@ namespace
     protected:
         void SetUp() override
         {
-            char pattern[] = "/tmp/kelvo_gl_XXXXXX";
-            ASSERT_NE(mkdtemp(pattern), nullptr);
-            directory = pattern;
+            ASSERT_FALSE(directory.empty());
             ASSERT_TRUE(GLContextIsCurrent());
             while (glGetError() != GL_NO_ERROR)
             {
@@ -118,19 +117,17 @@ namespace
         void TearDown() override
         {
             EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-            std::filesystem::remove_all(directory);
         }
 
         std::string Path(const char* name) const { return directory + "/" + name; }
 
         std::string Write(const char* name, const std::string& text) const
         {
-            std::string path = Path(name);
-            std::ofstream(path, std::ios::binary) << text;
-            return path;
+            return scratch.Write(name, text);
         }
 
-        std::string directory;
+        ScratchFolder scratch{"kelvo_gl"};
+        const std::string directory = scratch.Path().string();
     };
 
     const char* const passThroughVertex = "#version 110\nvoid main() { gl_Position = gl_Vertex; }\n";

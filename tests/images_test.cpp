@@ -3,6 +3,7 @@
 // twelve edges once the faces are cut apart as the demo's loader does). Bad arguments write nothing.
 // Each test works in its own temporary directory, removed afterwards.
 #include "RunProgram.h"
+#include "ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -60,17 +61,7 @@ namespace
     class ImageTools : public ::testing::Test
     {
     protected:
-        void SetUp() override
-        {
-            std::string pattern = (fs::temp_directory_path() / "images_test_XXXXXX").string();
-            ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-            dir = pattern;
-        }
-        void TearDown() override
-        {
-            std::error_code ignored;
-            fs::remove_all(dir, ignored);
-        }
+        void SetUp() override { ASSERT_FALSE(dir.empty()); }
 
         ProgramRun Run(const std::string& tool, const std::string& arguments)
         {
@@ -85,7 +76,8 @@ namespace
             return names;
         }
 
-        fs::path dir;
+        ScratchFolder scratch{"images_test"};
+        const fs::path& dir = scratch.Path();
     };
 
     // Alpha of an overlay at (x, y).

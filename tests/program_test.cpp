@@ -9,6 +9,7 @@
 #include <string>
 
 #include "RunProgram.h"
+#include "ScratchFolder.h"
 #include "XvfbDisplay.h"
 
 namespace fs = std::filesystem;
@@ -23,13 +24,6 @@ namespace
     class WorkingCopy
     {
     public:
-        WorkingCopy()
-        {
-            path = fs::temp_directory_path() / ("kelvo-demo-" + std::to_string(getpid()) + "-" + std::to_string(count++));
-            fs::create_directories(path);
-        }
-        ~WorkingCopy() { fs::remove_all(path); }
-
         void CopyData(bool withTracks)
         {
             fs::create_directories(path / "Data");
@@ -56,8 +50,8 @@ namespace
         fs::path Data() const { return path / "Data"; }
 
     private:
-        fs::path path;
-        static inline int count = 0;
+        ScratchFolder scratch{"kelvo-demo"};
+        const fs::path& path = scratch.Path();
     };
 
     bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }

@@ -18,6 +18,7 @@
 #include "FmodAudio.h"
 #include "MusicChannel.h"
 #include "Sync.h"
+#include "ScratchFolder.h"
 #include "SyncDevice.h"
 #include "Zemb/Exception.h"
 
@@ -56,9 +57,7 @@ namespace
     protected:
         void SetUp() override
         {
-            std::string name = (std::filesystem::temp_directory_path() / "kelvo-sync-XXXXXX").string();
-            ASSERT_NE(mkdtemp(name.data()), nullptr);
-            dir = name;
+            ASSERT_FALSE(dir.empty());
             std::filesystem::create_directory(dir / "Data");
             // Linear all the way: the value is the row itself.
             WriteTrack(dir / "Data" / "_Row.track", {{0, 0.0f, 1}, {100000000, 100000000.0f, 0}});
@@ -74,11 +73,10 @@ namespace
             sync.rowRate = 0.0;
             Sync::ticks = originalTicks;
             std::filesystem::current_path(previous);
-            std::error_code ignored;
-            std::filesystem::remove_all(dir, ignored);
         }
 
-        std::filesystem::path dir;
+        ScratchFolder scratch{"kelvo-sync"};
+        const std::filesystem::path& dir = scratch.Path();
         std::filesystem::path previous;
         uint32_t (*originalTicks)() = Sync::ticks;
     };

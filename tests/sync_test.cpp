@@ -1,6 +1,7 @@
 // Tests of the sync-track player: evaluation rules, key search, track files (whole and damaged) and
 // the device's lazy, name-exact track loading. Fixture files live in a fresh temporary directory per
 // test, removed afterwards; no window or sound device is needed.
+#include "ScratchFolder.h"
 #include "SyncDevice.h"
 
 #include <gtest/gtest.h>
@@ -58,27 +59,6 @@ namespace
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         ASSERT_TRUE(out.good()) << path;
     }
-
-    class TempDir
-    {
-    public:
-        TempDir()
-        {
-            std::string pattern = (fs::temp_directory_path() / "sync_test_XXXXXX").string();
-            if (mkdtemp(pattern.data()) != nullptr)
-                path = pattern;
-        }
-        ~TempDir()
-        {
-            std::error_code ignored;
-            if (!path.empty())
-                fs::remove_all(path, ignored);
-        }
-        TempDir(const TempDir&) = delete;
-        TempDir& operator=(const TempDir&) = delete;
-
-        fs::path path;
-    };
 
     // Keys held by the test, not by the track: the track only borrows them.
     struct Track
@@ -237,11 +217,11 @@ class SyncTrackFile : public ::testing::Test
 protected:
     fs::path Write(const std::string& name, const Bytes& bytes)
     {
-        fs::path path = dir.path / name;
+        fs::path path = dir.Path() / name;
         WriteFile(path, bytes);
         return path;
     }
-    TempDir dir;
+    ScratchFolder dir{"sync_test"};
 };
 
 TEST_F(SyncTrackFile, ReadsTheExampleFileByteForByte)
@@ -280,7 +260,7 @@ TEST_F(SyncTrackFile, MissingFileLeavesTheTrackUntouched)
     SyncTrack track{};
     track.keys = kept;
     track.keyCount = 1;
-    EXPECT_EQ(track.Load((dir.path / "_Absent.track").c_str()), 1);
+    EXPECT_EQ(track.Load((dir.Path() / "_Absent.track").c_str()), 1);
     EXPECT_EQ(track.keys, kept);
     EXPECT_EQ(track.keyCount, 1);
     EXPECT_EQ(track.Load(nullptr), 1);
@@ -336,7 +316,7 @@ TEST_F(SyncTrackFile, DamagedFilesKeepOnlyCompleteKeys)
 TEST_F(SyncTrackFile, ADirectoryReadsAsNoKeys)
 {
     LoadedTrack loaded;
-    loaded.track.Load(dir.path.c_str());
+    loaded.track.Load(dir.Path().c_str());
     EXPECT_EQ(loaded.track.keyCount, 0);
     EXPECT_EQ(loaded.track.GetValueAt(1.0), 0.0f);
 }
@@ -346,8 +326,8 @@ class SyncDeviceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_FALSE(dir.path.empty());
-        base = dir.path.string() + "/";
+        ASSERT_FALSE(dir.Path().empty());
+        base = dir.Path().string() + "/";
         device = SyncDevice::Create(base.c_str());
         ASSERT_NE(device, nullptr);
     }
@@ -355,10 +335,10 @@ protected:
 
     void WriteTrack(const std::string& name, float value)
     {
-        WriteFile(dir.path / ("_" + name + ".track"), TrackFile({{0, value, step}}));
+        WriteFile(dir.Path() / ("_" + name + ".track"), TrackFile({{0, value, step}}));
     }
 
-    TempDir dir;
+    ScratchFolder dir{"sync_test"};
     std::string base;
     SyncDevice* device = nullptr;
 };
@@ -409,7 +389,7 @@ TEST_F(SyncDeviceTest, SecondRequestDoesNotTouchTheFileSystem)
     WriteTrack("Present", 4.0f);
     SyncTrack* present = device->GetTrack("Present");
     SyncTrack* absent = device->GetTrack("Late");
-    fs::remove(dir.path / "_Present.track");
+    fs::remove(dir.Path() / "_Present.track");
     WriteTrack("Late", 9.0f);
 
     EXPECT_EQ(device->GetTrack("Present"), present);
@@ -443,7 +423,7 @@ TEST_F(SyncDeviceTest, PathsLongerThanTheBufferAreMissingTracks)
     std::string fixed = base + "_.track";
     std::size_t nameLength = 200;
     ASSERT_LT(fixed.size() + nameLength, 259u);
-    fs::path padded = dir.path / std::string(259 - fixed.size() - nameLength - 1, 'd');
+    fs::path padded = dir.Path() / std::string(259 - fixed.size() - nameLength - 1, 'd');
     fs::create_directory(padded);
     std::string longBase = padded.string() + "/";
     std::string fits(nameLength, 'n');

@@ -5,6 +5,7 @@
 #include "Effects.h"
 #include "Render.h"
 #include "RunProgram.h"
+#include "ScratchFolder.h"
 #include "Score.h"
 
 #include "Zemb/Exception.h"
@@ -213,18 +214,7 @@ namespace
     class SynthProgram : public ::testing::Test
     {
     protected:
-        void SetUp() override
-        {
-            std::string pattern = (fs::temp_directory_path() / "synth_test_XXXXXX").string();
-            ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-            dir = pattern;
-        }
-
-        void TearDown() override
-        {
-            std::error_code ignored;
-            fs::remove_all(dir, ignored);
-        }
+        void SetUp() override { ASSERT_FALSE(dir.empty()); }
 
         void WriteText(const std::string& name, const std::string& text)
         {
@@ -237,7 +227,8 @@ namespace
             return RunProgram("'" + synth + "' " + arguments, dir.string());
         }
 
-        fs::path dir;
+        ScratchFolder scratch{"synth_test"};
+        const fs::path& dir = scratch.Path();
     };
 
     uint32_t Read32(const std::string& bytes, size_t at)

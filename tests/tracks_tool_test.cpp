@@ -2,6 +2,7 @@
 // demo's player reads back, bad sources refused without touching the output, dumps that recompile.
 // Each test works in its own temporary directory, removed afterwards.
 #include "RunProgram.h"
+#include "ScratchFolder.h"
 #include "SyncDevice.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +21,7 @@ namespace
     class TracksTool : public ::testing::Test
     {
     protected:
-        void SetUp() override
-        {
-            std::string pattern = (fs::temp_directory_path() / "tracks_tool_XXXXXX").string();
-            ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-            dir = pattern;
-        }
-        void TearDown() override
-        {
-            std::error_code ignored;
-            fs::remove_all(dir, ignored);
-        }
+        void SetUp() override { ASSERT_FALSE(dir.empty()); }
 
         void WriteText(const std::string& name, const std::string& text)
         {
@@ -48,7 +39,8 @@ namespace
             return names;
         }
 
-        fs::path dir;
+        ScratchFolder scratch{"tracks_tool"};
+        const fs::path& dir = scratch.Path();
     };
 
     const char choreography[] = "# A small choreography: every way of writing a key.\n"
