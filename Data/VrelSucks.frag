@@ -103,7 +103,7 @@ vec3 Dusk(vec3 direction)
     vec3 colour = mix(glow, zenithColour, pow(smoothstep(0.0, 0.6, elevation), 0.45));
     colour = mix(colour, glow * 0.3, smoothstep(0.0, -0.3, elevation));
     // Thin bands of high cloud catching the last light.
-    float streak = sin(direction.x / (elevation + 0.35) * 3.0 + 1.7) * sin(elevation * 41.0 + direction.x * 2.3);
+    float streak = sin(direction.x / (elevation + 0.35) * 3.0 + 1.7 + Time * 0.02) * sin(elevation * 41.0 + direction.x * 2.3);
     colour += glow * 0.35 * smoothstep(0.3, 1.0, streak) * smoothstep(0.03, 0.1, elevation) *
               (1.0 - smoothstep(0.12, 0.4, elevation));
     float sun = max(dot(direction, sunDirection), 0.0);
@@ -397,7 +397,7 @@ Surface SculptureSurface(vec3 p, vec3 n, vec3 toEye)
     {
         // The walls of the cuts glow from inside.
         float edge = abs(SlashField(q));
-        s.emission += mix(accentColour, vec3(1.0), 0.2) * 5.0 * Slashes * exp(-edge * 70.0);
+        s.emission += accentColour * Slashes * (2.2 * exp(-edge * 160.0) + 0.6 * exp(-edge * 40.0));
     }
     return s;
 }
