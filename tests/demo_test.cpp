@@ -10,11 +10,8 @@
 #include <thread>
 
 #include "Bloom.h"
-#include "Demo.h"
-#include "GL.h"
+#include "HeadlessDemo.h"
 #include "PerkProc.h"
-#include "VrelSucks.h"
-#include "Window.h"
 #include "Zemb/Exception.h"
 
 // The replacements below pair malloc with free themselves; the compiler cannot see that.
@@ -45,32 +42,15 @@ namespace
     class DemoTest : public ::testing::Test
     {
     protected:
-        static void SetUpTestSuite()
-        {
-            window.emplace("Morvane - Kelvorandum", false, 1024, 768, 0x00CA0000);
-            Extensions::Load();
-            demo.emplace();
-            demo->GetAudio().Pause();
-        }
+        static void SetUpTestSuite() { running.emplace(); }
+        static void TearDownTestSuite() { running.reset(); }
 
-        static void TearDownTestSuite()
-        {
-            demo.reset();
-            window.reset();
-        }
+        static bool FrameAt(double seconds) { return running->FrameAt(seconds); }
 
-        static bool FrameAt(double seconds)
-        {
-            demo->GetAudio().SetPosition(seconds);
-            return demo->Update();
-        }
-
-        static std::optional<GLWindow> window;
-        static std::optional<Demo> demo;
+        static std::optional<HeadlessDemo> running;
     };
 
-    std::optional<GLWindow> DemoTest::window;
-    std::optional<Demo> DemoTest::demo;
+    std::optional<HeadlessDemo> DemoTest::running;
 
     int Integer(GLenum what)
     {
@@ -82,7 +62,7 @@ namespace
 
 TEST_F(DemoTest, TimelineEndsAtSixtyFiveSeconds)
 {
-    ASSERT_TRUE(demo->GetAudio().HasChannel()) << "the music is needed to drive the clock";
+    ASSERT_TRUE(running->GetAudio().HasChannel()) << "the music is needed to drive the clock";
     EXPECT_TRUE(FrameAt(0.0));
     EXPECT_TRUE(FrameAt(64.999));
     EXPECT_FALSE(FrameAt(65.0));

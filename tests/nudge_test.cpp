@@ -13,14 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "Demo.h"
-#include "GL.h"
-#include "RenderTarget.h"
+#include "HeadlessDemo.h"
 #include "Sync.h"
 #include "SyncDevice.h"
-#include "Texture.h"
-#include "VrelSucks.h"
-#include "Window.h"
 
 namespace
 {
@@ -107,42 +102,22 @@ namespace
     class Nudging : public ::testing::Test
     {
     protected:
-        static void SetUpTestSuite()
-        {
-            window.emplace("t", false, 1024, 768, 0x00CA0000);
-            Extensions::Load();
-            demo.emplace();
-            demo->GetAudio().Pause();
-        }
-
-        static void TearDownTestSuite()
-        {
-            demo.reset();
-            window.reset();
-        }
+        static void SetUpTestSuite() { running.emplace(); }
+        static void TearDownTestSuite() { running.reset(); }
 
         // The finished frame of the given moment. The last overlay's flicker draws one rand() a
         // frame, so the generator is reseeded: two renders of a moment differ only by the nudge.
         static Pixels Frame(double seconds)
         {
-            demo->GetAudio().SetPosition(seconds);
             std::srand(1);
-            EXPECT_TRUE(demo->Update());
-            Texture* frame = VrelSucks::Instance()->GetFinalTarget()->GetTexture(0);
-            Pixels pixels(static_cast<size_t>(frame->GetWidth()) * frame->GetHeight() * 4);
-            glPixelStorei(GL_PACK_ALIGNMENT, 1);
-            glBindTexture(GL_TEXTURE_2D, frame->GetId());
-            glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-            glBindTexture(GL_TEXTURE_2D, 0);
-            return pixels;
+            EXPECT_TRUE(running->FrameAt(seconds));
+            return HeadlessDemo::FinalFrame();
         }
 
-        static std::optional<GLWindow> window;
-        static std::optional<Demo> demo;
+        static std::optional<HeadlessDemo> running;
     };
 
-    std::optional<GLWindow> Nudging::window;
-    std::optional<Demo> Nudging::demo;
+    std::optional<HeadlessDemo> Nudging::running;
 }
 
 TEST_F(Nudging, TheTableCoversEveryTrackButPart)

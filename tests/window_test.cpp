@@ -8,22 +8,10 @@
 #include "Zemb/Exception.h"
 #include "Input.h"
 #include "Window.h"
+#include "WindowCreation.h"
 
 namespace
 {
-    std::string CreateFails(bool fullscreen, int width, int height)
-    {
-        try
-        {
-            GLWindow window("Morvane - Kelvorandum", fullscreen, width, height, 0x00CA0000);
-        }
-        catch (const Zemb::Exception& exception)
-        {
-            return exception.GetMessage().CStr();
-        }
-        return "";
-    }
-
     void PushWindowEvent(Window& window, Uint8 what, int data1, int data2)
     {
         SDL_Event event = {};
@@ -73,10 +61,10 @@ TEST(GLWindow, OnlyOneWindowAtATime)
 {
     {
         GLWindow first("first", false, 640, 480, 0x00CA0000);
-        EXPECT_EQ(CreateFails(false, 320, 200), "Could not register window class");
+        EXPECT_EQ(WindowCreationError(false, 320, 200), "Could not register window class");
         EXPECT_TRUE(first.IsOpen());
     }
-    EXPECT_EQ(CreateFails(false, 320, 200), "");
+    EXPECT_EQ(WindowCreationError(false, 320, 200), "");
 
     GLWindow reopened("again", false, 640, 480, 0x00CA0000);
     reopened.Close();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Window.h"
+#include "WindowCreation.h"
 #include "XvfbDisplay.h"
 #include "Zemb/Exception.h"
 
@@ -34,18 +35,6 @@ namespace
         }
     };
 
-    std::string CreateFails(bool fullscreen, int width, int height)
-    {
-        try
-        {
-            GLWindow window("Morvane - Kelvorandum", fullscreen, width, height, 0x00CA0000);
-        }
-        catch (const Zemb::Exception& exception)
-        {
-            return exception.GetMessage().CStr();
-        }
-        return "";
-    }
 }
 
 TEST_F(OnX, FullScreenAtTheDisplaysModeIsDoubleBuffered)
@@ -62,6 +51,6 @@ TEST_F(OnX, FullScreenAtTheDisplaysModeIsDoubleBuffered)
 
 TEST_F(OnX, ModeTheDisplayCannotTakeIsRefusedBeforeAnyWindowExists)
 {
-    EXPECT_EQ(CreateFails(true, 1000, 700), "Could not create fullscreen window");
-    EXPECT_EQ(CreateFails(false, 1000, 700), "") << "the refusal released the window class";
+    EXPECT_EQ(WindowCreationError(true, 1000, 700), "Could not create fullscreen window");
+    EXPECT_EQ(WindowCreationError(false, 1000, 700), "") << "the refusal released the window class";
 }
