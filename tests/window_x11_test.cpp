@@ -34,7 +34,6 @@ namespace
                 GTEST_SKIP() << "Xvfb could not be started";
         }
     };
-
 }
 
 TEST_F(OnX, FullScreenAtTheDisplaysModeIsDoubleBuffered)
