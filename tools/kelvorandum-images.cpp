@@ -2,6 +2,7 @@
 // outlines and vector paths, so the same fonts give the same bytes. Bad arguments or a missing font exit 2
 // before anything is written; each PNG goes to a temporary name and is renamed, so none is half-written.
 
+#include "WriteAtomically.h"
 #include "Zemb/Exception.h"
 
 #include <algorithm>
@@ -444,22 +445,6 @@ namespace
         Mask mask;
         mask.Fill(shape);
         return mask;
-    }
-
-    // Writes a file under a temporary name in the same directory and renames it into place.
-    void WriteAtomically(const std::string& path, const std::function<bool(const char*)>& write)
-    {
-        const std::string temporary = path + ".tmp";
-        if (!write(temporary.c_str()))
-        {
-            std::remove(temporary.c_str());
-            ZEMB_THROW(Zemb::String("Could not write \"") + path.c_str() + "\"");
-        }
-        if (std::rename(temporary.c_str(), path.c_str()) != 0)
-        {
-            std::remove(temporary.c_str());
-            ZEMB_THROW(Zemb::String("Could not rename into \"") + path.c_str() + "\"");
-        }
     }
 
     // Premultiplied RGBA, composited with "over".

@@ -2,6 +2,7 @@
 // direction, so the cut-apart faces meet without seams, and every run gives the same bytes. Bad arguments
 // exit 2 before anything is written; the JPEG is written under a temporary name and renamed into place.
 
+#include "WriteAtomically.h"
 #include "Zemb/Exception.h"
 
 #include <algorithm>
@@ -358,17 +359,9 @@ namespace
     {
         const int n = options.cell;
         const std::vector<unsigned char> pixels = PaintCross(n);
-        const std::string temporary = options.out + ".tmp";
-        if (!stbi_write_jpg(temporary.c_str(), 3 * n, 4 * n, 3, pixels.data(), kJpegQuality))
-        {
-            std::remove(temporary.c_str());
-            ZEMB_THROW(Zemb::String("Could not write \"") + options.out.c_str() + "\"");
-        }
-        if (std::rename(temporary.c_str(), options.out.c_str()) != 0)
-        {
-            std::remove(temporary.c_str());
-            ZEMB_THROW(Zemb::String("Could not rename into \"") + options.out.c_str() + "\"");
-        }
+        WriteAtomically(options.out, [&](const char* temporary) {
+            return stbi_write_jpg(temporary, 3 * n, 4 * n, 3, pixels.data(), kJpegQuality) != 0;
+        });
     }
 } // namespace
 
