@@ -1,11 +1,13 @@
 // A private X display (Xvfb, 1024 x 768 x 24) for tests that need a real X server:
-// mode switching, double buffering, keys typed by xdotool.
+// mode switching, double buffering, keys typed by xdotool. Xvfb picks a free display
+// number itself and reports it through a pipe, so tests running side by side never
+// share or steal one another's server.
 #pragma once
 
 #include <csignal>
 #include <cstdlib>
+#include <poll.h>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,40 +16,35 @@ class XvfbDisplay
 public:
     XvfbDisplay()
     {
-        for (int number = 60 + getpid() % 200; number < 400 && server <= 0; number += 7)
+        int report[2];
+        if (pipe(report) != 0)
+            return;
+        pid_t child = fork();
+        if (child == 0)
         {
-            std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
-            std::string lock = "/tmp/.X" + std::to_string(number) + "-lock";
-            struct stat info;
-            if (stat(socket.c_str(), &info) == 0 || stat(lock.c_str(), &info) == 0)
-                continue;
-            std::string name = ":" + std::to_string(number);
-            pid_t child = fork();
-            if (child == 0)
-            {
-                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                       static_cast<char*>(nullptr));
-                _exit(127);
-            }
-            for (int wait = 0; wait < 100 && stat(socket.c_str(), &info) != 0; ++wait)
-            {
-                if (waitpid(child, nullptr, WNOHANG) == child)
-                {
-                    child = -1;
-                    break;
-                }
-                usleep(50000);
-            }
-            if (child > 0 && stat(socket.c_str(), &info) == 0)
-            {
-                server = child;
-                display = name;
-            }
-            else if (child > 0)
-            {
-                kill(child, SIGTERM);
-                waitpid(child, nullptr, 0);
-            }
+            close(report[0]);
+            std::string fd = std::to_string(report[1]);
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                   static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(report[1]);
+        std::string number;
+        pollfd waiting = {report[0], POLLIN, 0};
+        char c = 0;
+        // The number arrives once the server accepts connections; give a slow machine 20 s.
+        while (child > 0 && poll(&waiting, 1, 20000) > 0 && read(report[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        close(report[0]);
+        if (child > 0 && !number.empty() && c == '\n')
+        {
+            server = child;
+            display = ":" + number;
+        }
+        else if (child > 0)
+        {
+            kill(child, SIGTERM);
+            waitpid(child, nullptr, 0);
         }
     }
 
