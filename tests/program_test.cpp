@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -101,12 +102,17 @@ TEST(Program, StartUpFailuresNameTheMissingFile)
 
 TEST(Program, PartTrackNamingNoEffectEndsTheRun)
 {
-    WorkingCopy copy;
-    copy.CopyData(false);
-    copy.WriteTrack("Part", 0, 1.0f);
-    ProgramRun run = RunProgram(demo, copy.Path());
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_TRUE(Contains(run.err, "Index out of bounds\n\nFile: frameworks/zemb/include/Zemb/List.h")) << run.err;
+    // Values no int can hold (and NaN) name no effect either, rather than an undefined cast.
+    for (float part : {1.0f, -1.0f, 1e10f, -1e10f, std::nanf("")})
+    {
+        WorkingCopy copy;
+        copy.CopyData(false);
+        copy.WriteTrack("Part", 0, part);
+        ProgramRun run = RunProgram(demo, copy.Path());
+        EXPECT_EQ(run.exitCode, 1) << part;
+        EXPECT_TRUE(Contains(run.err, "Index out of bounds\n\nFile: frameworks/zemb/include/Zemb/List.h"))
+            << part << ": " << run.err;
+    }
 }
 
 TEST(Program, RunsToItsEndAtSixtyFiveSeconds)
