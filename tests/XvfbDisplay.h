@@ -1,7 +1,8 @@
 // A private X display (Xvfb, 1024 x 768 x 24) for tests that need a real X server:
 // mode switching, double buffering, keys typed by xdotool. Xvfb picks a free display
 // number itself and reports it through a pipe, so tests running side by side never
-// share or steal one another's server.
+// share or steal one another's server; it never resets when its last client leaves, so
+// a test can close one window and open the next.
 #pragma once
 
 #include <csignal>
@@ -24,7 +25,7 @@ public:
         {
             close(report[0]);
             std::string fd = std::to_string(report[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
                    static_cast<char*>(nullptr));
             _exit(127);
         }
