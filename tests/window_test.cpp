@@ -95,6 +95,13 @@ TEST(GLWindow, NotificationsUpdateTheFields)
     EXPECT_EQ(window.GetX(), 30);
     EXPECT_EQ(window.GetY(), 40);
 
+    window.SetSize(640, 480);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window.GetHandle(), &width, &height);
+    EXPECT_EQ(width, 640);
+    EXPECT_EQ(height, 480);
+    EXPECT_EQ(window.GetAspectRatio(), 640.0f / 480.0f);
+
     window.SetTitle("renamed");
     EXPECT_STREQ(SDL_GetWindowTitle(window.GetHandle()), "renamed");
     window.Close();
